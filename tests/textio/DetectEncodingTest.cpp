@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "textio/DetectEncoding.h"
+TEST(Detect, Placeholder) { EXPECT_EQ(DetectEncoding(nullptr, 0), ENC_BINARY); }
