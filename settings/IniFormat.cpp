@@ -79,6 +79,9 @@ CIniContent::CIniContent(IniUpperCaseFn pfnUpperCase)
 CIniContent::~CIniContent() = default;
 
 CIniValue* CIniContent::SetValue(const Text& section, const Text& key, const Text& text) {
+    // The same name always finds the same section, and sections are never removed once filled.
+    if (m_pLastSection && section == m_strLastSection) return m_pLastSection->SetValue(key, text);
+    m_pLastSection = nullptr;
     m_strLookup = section;
     m_pfnUpperCase(m_strLookup);
     CIniSection*& slot = m_mapSections[m_strLookup];
@@ -92,8 +95,9 @@ CIniValue* CIniContent::SetValue(const Text& section, const Text& key, const Tex
         slot = m_sections.back().get();
     }
     CIniSection* target = slot;
+    CIniValue* value = nullptr;
     try {
-        return target->SetValue(key, text);
+        value = target->SetValue(key, text);
     } catch (...) {
         // A section exists only while it holds an entry: drop one that this call made and could not fill.
         if (target->m_values.empty()) {
@@ -102,6 +106,13 @@ CIniValue* CIniContent::SetValue(const Text& section, const Text& key, const Tex
         }
         throw;
     }
+    try {
+        m_strLastSection = section;
+        m_pLastSection = target;
+    } catch (...) {
+        // Without the remembered name the next call simply looks the section up again.
+    }
+    return value;
 }
 
 void CIniContent::ReadText(const Text& text) { ReadIniLines(text, m_bLineBreakKnown, m_strLineBreak, *this); }

@@ -103,7 +103,9 @@ protected:
     IniUpperCaseFn m_pfnUpperCase;
 
 private:
-    Text m_strLookup;  // reused for the upper-cased section name
+    Text m_strLookup;             // reused for the upper-cased section name
+    Text m_strLastSection;        // a load sets many values in one section in a row: the
+    CIniSection* m_pLastSection = nullptr;  // section that this exact name found last time
 };
 
 // Appends what a save writes after "name=" for this entry's kind.
