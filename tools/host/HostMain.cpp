@@ -100,6 +100,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     int code = 0;
     if (scripted) {
         code = RunScript(script);
+        LogLine("ScriptEnd").Num("code", code);
         CloseAllFrames();
         PumpMessages(0);
         if (PluginLoaded()) UnloadPlugin();
