@@ -52,6 +52,9 @@ void CCustomBarDlg::CreateBar(HWND hWndFrame, CCustomBar& bar) {
     // releases its records, and it can never reach the object once the new window is bound.
     if (bar.IsBound()) DestroyWindow(bar.m_hWnd);
     bar.Unbind();
+    // The old tree is gone: a WM_SIZE during the new window's creation must not reach its handle,
+    // which the system may already have given to another window.
+    bar.m_hWndTree = nullptr;
 
     if (!Create(hWndFrame)) return;
 
