@@ -86,7 +86,10 @@ bool DecodeTextImage(unsigned char* image, size_t size, CodePageConverter& conv,
             ok = conv.ToText(cp, data, size, result);
         }
         if (!ok) result.clear();  // a conversion that yields nothing gives an empty text
-        CutAtZero(result);
+        // Without a mark the detector has seen no zero byte, and the ANSI, Shift_JIS, EUC-JP and
+        // UTF-8 conversions make U+0000 only of one: the search is left out for those (a pass over
+        // the whole text). UTF-7 makes it of "+AAA-"; a UTF-8 mark lets zero bytes through.
+        if (code != ENC_ANSI && code != ENC_SHIFT_JIS && code != ENC_EUC_JP && code != ENC_UTF8) CutAtZero(result);
     }
     text.swap(result);
     return true;
