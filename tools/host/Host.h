@@ -35,6 +35,7 @@ struct Frame {
     int index = 0;
     HWND hWnd = nullptr;      // for a raw frame: the handle value, no window behind it
     HWND hWndStatus = nullptr;
+    HBITMAP hMenuBitmap = nullptr;  // the plug-in's icon beside its menu item; the menu does not own it
     bool raw = false;
     bool closed = false;
     std::map<int, HWND> bars;  // bar id -> docked client window

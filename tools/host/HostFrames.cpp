@@ -101,7 +101,7 @@ HBITMAP IconBitmap(HICON hIcon) {
     return hbm;
 }
 
-HMENU BuildMenu() {
+HMENU BuildMenu(Frame& frame) {
     HMENU hMenu = CreateMenu();
     HMENU hFile = CreatePopupMenu();
     AppendMenuW(hFile, MF_STRING, ID_NEW_FRAME, L"&New frame");
@@ -115,7 +115,7 @@ HMENU BuildMenu() {
         MENUITEMINFOW mii = {};
         mii.cbSize = sizeof mii;
         mii.fMask = MIIM_BITMAP;
-        mii.hbmpItem = IconBitmap(g_host.plugin.hIcon);  // owned by the menu's frame until exit
+        mii.hbmpItem = frame.hMenuBitmap = IconBitmap(g_host.plugin.hIcon);
         if (mii.hbmpItem) SetMenuItemInfoW(hPlugins, ID_PLUGIN_COMMAND, FALSE, &mii);
     } else {
         AppendMenuW(hPlugins, MF_STRING | MF_GRAYED, 0, L"(none)");
@@ -232,6 +232,10 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
         if ((LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) && HIWORD(wParam) != kStatusId && !frame->closed)
             LogLine(LOWORD(wParam) == WM_CREATE ? "ChildCreated" : "ChildDestroyed").Num("frame", frame->index).Num("ctrl-id", HIWORD(wParam));
         return 0;
+    case WM_NCDESTROY:
+        if (frame->hMenuBitmap) DeleteObject(frame->hMenuBitmap);
+        frame->hMenuBitmap = nullptr;
+        break;
     case WM_DESTROY:
         frame->closed = true;
         if (g_host.interactive) {
@@ -324,7 +328,7 @@ Frame* OpenFrame(bool notify) {
     g_host.frames.push_back(std::move(frame));
     std::wstring title = L"Tarn (stand-in host) - frame " + std::to_wstring(f->index);
     HWND hWnd = CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                40 + 30 * f->index, 40 + 30 * f->index, 800, 560, nullptr, BuildMenu(),
+                                40 + 30 * f->index, 40 + 30 * f->index, 800, 560, nullptr, BuildMenu(*f),
                                 GetModuleHandleW(nullptr), f);
     LogLine("FrameOpened").Num("frame", f->index).Word("window", hWnd ? "1" : "0");
     if (!hWnd) {
