@@ -6,7 +6,6 @@
 #include "PluginInstance.h"
 #include "settings/IniFile.h"
 
-extern CIniFile g_iniFile;
 
 namespace {
 

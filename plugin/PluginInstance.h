@@ -8,6 +8,7 @@
 #include "textio/UniqueHandle.h"
 
 class CIniFile;
+extern CIniFile g_iniFile;  // the module's one settings store
 
 struct CPluginInstance {
     explicit CPluginInstance(CIniFile* pIniFile) : m_pIniFile(pIniFile) {}

@@ -11,7 +11,6 @@
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
 
-extern CIniFile g_iniFile;
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved);
 
 namespace {
