@@ -79,13 +79,15 @@ CIniContent::CIniContent(IniUpperCaseFn pfnUpperCase)
 CIniContent::~CIniContent() = default;
 
 CIniValue* CIniContent::SetValue(const Text& section, const Text& key, const Text& text) {
-    // The same name always finds the same section, and sections are never removed once filled.
-    if (m_pLastSection && section == m_strLastSection) return m_pLastSection->SetValue(key, text);
-    m_pLastSection = nullptr;
+    // The exact name of a section always finds that section.
+    if (m_nLastSection < m_sections.size() && m_sections[m_nLastSection]->m_strName == section) {
+        return m_sections[m_nLastSection]->SetValue(key, text);
+    }
     m_strLookup = section;
     m_pfnUpperCase(m_strLookup);
     CIniSection*& slot = m_mapSections[m_strLookup];
-    if (!slot) {
+    const bool created = !slot;
+    if (created) {
         try {
             m_sections.push_back(std::make_unique<CIniSection>(section, m_pfnUpperCase));
         } catch (...) {
@@ -106,11 +108,12 @@ CIniValue* CIniContent::SetValue(const Text& section, const Text& key, const Tex
         }
         throw;
     }
-    try {
-        m_strLastSection = section;
-        m_pLastSection = target;
-    } catch (...) {
-        // Without the remembered name the next call simply looks the section up again.
+    if (created) {
+        m_nLastSection = m_sections.size() - 1;
+    } else if (target->m_strName == section) {  // a section taken up again under its own name
+        m_nLastSection = size_t(std::find_if(m_sections.begin(), m_sections.end(),
+                                             [target](const auto& s) { return s.get() == target; }) -
+                                m_sections.begin());
     }
     return value;
 }

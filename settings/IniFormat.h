@@ -103,9 +103,10 @@ protected:
     IniUpperCaseFn m_pfnUpperCase;
 
 private:
-    Text m_strLookup;             // reused for the upper-cased section name
-    Text m_strLastSection;        // a load sets many values in one section in a row: the
-    CIniSection* m_pLastSection = nullptr;  // section that this exact name found last time
+    Text m_strLookup;  // reused for the upper-cased section name
+    // A load sets many values in one section in a row: where the last one went. Checked against
+    // the section's own name before use, since the vector is open to its users.
+    size_t m_nLastSection = 0;
 };
 
 // Appends what a save writes after "name=" for this entry's kind.

@@ -50,6 +50,17 @@ TEST(IniContent, EntryKeepsItsKindWhenTheTextChanges) {
     EXPECT_EQ(Narrow(content.WriteText()), "[S]\\r\\nn=7\\r\\n\\r\\n");
 }
 
+// The vectors and maps are open to the store's users, who may empty them between calls.
+TEST(IniContent, EmptiedByItsUserStaysUsable) {
+    CIniContent content;
+    content.ReadText(TXT("[S]\r\na=1\r\n[T]\r\nb=2\r\n"));
+    content.m_sections.clear();
+    content.m_mapSections.clear();
+    content.ReadText(TXT("[T]\r\nc=3\r\n[S]\r\nd=4\r\n"));
+    content.SetValue(TXT("T"), TXT("e"), TXT("5"));
+    EXPECT_EQ(Narrow(content.WriteText()), "[T]\\r\\nc=3\\r\\ne=5\\r\\n\\r\\n[S]\\r\\nd=4\\r\\n\\r\\n");
+}
+
 TEST(IniContent, SaveRendersEveryKind) {
     CIniContent content;
     content.SetValue(TXT(""), TXT("text"), TXT("t"));
