@@ -14,6 +14,7 @@ struct CheckMode {
 
 // One row per mode that takes exactly one file.
 const CheckMode kModes[] = {
+    {"--outline", RunOutlineCheck, "the tree the panel shows: index, parent, depth, label, path per item"},
     {"--ini", RunIniCheck, "what the plug-in keeps of an INI file, printed as a save of it would write it"},
     {nullptr, nullptr, nullptr},
 };
