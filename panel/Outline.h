@@ -125,7 +125,7 @@ void BuildOutline(Tree& tree, const Text& text) {
 // children: visit(item, level), level 0 being first's. Without recursion: the file decides how
 // deep a tree can be, and the call stack must not.
 template <class Tree, class Visit>
-void WalkOutline(Tree& tree, typename Tree::Item first, Visit&& visit) {
+void WalkOutline(const Tree& tree, typename Tree::Item first, Visit&& visit) {
     using Item = typename Tree::Item;
     std::vector<Item> resume;  // per level above the current one: the sibling to go on with
     Item item = first;
@@ -154,7 +154,7 @@ Text FormatOutlineItem(int64_t nIndex, int64_t nParentIndex, const CFavoriteItem
 // Calls emit(line) for every item of tree in tree order, each formatted by FormatOutlineItem.
 // Tree also needs Text Label(Item).
 template <class Tree, class Emit>
-void PrintOutline(Tree& tree, Emit&& emit) {
+void PrintOutline(const Tree& tree, Emit&& emit) {
     std::vector<int64_t> indexAtLevel;
     int64_t next = 0;
     WalkOutline(tree, tree.FirstRoot(), [&](typename Tree::Item item, size_t level) {
