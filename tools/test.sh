@@ -7,6 +7,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${SHELFMAP_BUILD:-$root/build}
 export SHELFMAP_BUILD=$out
 "$root/tools/install-deps.sh"
+
+# Run under an X display: Wine's windows need one. Without one, this script starts itself again
+# under Xvfb.
+if [ -z "${DISPLAY:-}" ] && [ -z "${SHELFMAP_UNDER_XVFB:-}" ]; then
+  export SHELFMAP_UNDER_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
 "$root/tools/build-all.sh" x86 x64 native bench
 
 # One CTest run over the three trees, so the run ends with one summary.
@@ -18,22 +26,17 @@ CT
 
 export WINEPREFIX=$out/x64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver64
+wineserver=/usr/lib/wine/wineserver64
+command -v wineserver >/dev/null && wineserver=$(command -v wineserver)
 mkdir -p "$WINEPREFIX"
-run_tests() {
-  [ -f "$WINEPREFIX/system.reg" ] || "$wine64" wineboot -i >/dev/null 2>&1 || true
-  "$wineserver" -p
-  set +e
-  ctest --test-dir "$out/all" --output-on-failure -j "${SHELFMAP_JOBS:-$(nproc)}" "$@"
-  rc=$?
-  "$wineserver" -k 2>/dev/null
-  return $rc
-}
-export -f run_tests
-export out wine64 wineserver
-if [ -n "${DISPLAY:-}" ]; then
-  run_tests "$@"
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c 'run_tests "$@"' _ "$@"
-fi
+[ -f "$WINEPREFIX/system.reg" ] || "$wine64" wineboot -i </dev/null >/dev/null 2>&1 || true
+# One wineserver for the whole run, instead of one per test program. Its helper processes
+# (services, devices) are started here, away from CTest's output pipes: started by a test program,
+# they would inherit that test's pipe and keep CTest waiting for it to close.
+"$wineserver" -p
+"$wine64" wineboot </dev/null >/dev/null 2>&1 || true
+set +e
+ctest --test-dir "$out/all" --output-on-failure -j "${SHELFMAP_JOBS:-$(nproc)}" "$@"
+rc=$?
+"$wineserver" -k 2>/dev/null
+exit $rc
