@@ -11,7 +11,8 @@
 // Bytes a conversion to text cannot take become U+FFFD; characters a conversion from text cannot
 // take become "?" (U+FFFD in UTF-8 and UTF-7), as the Windows conversions do.
 // Share mode 0 stands as an exclusive, non-blocking flock(2) on the open file: advisory, so it keeps
-// out other flock users (these functions among them), not every other opener. SHCreateDirectory
+// out other flock users (these functions among them), not every other opener; a write refused
+// this way may leave behind the empty file that its open created. SHCreateDirectory
 // stands as mkdir(2) of each missing folder on the path. Paths are UTF-16 texts, passed to the
 // system as UTF-8; "/" separates folders. As on Windows, the size is refused from 2 GiB - 2 bytes
 // on, and every failure is a false result.
@@ -124,14 +125,22 @@ public:
         if (!cs) return false;
         Iconv cd(cs, "UTF-16LE");
         if (!cd.ok()) return false;
+        // UTF-8 and UTF-7 carry every character: a lone surrogate, which iconv refuses, becomes
+        // U+FFFD first (as Windows writes it in UTF-8), so that no refusal can fall inside one of
+        // UTF-7's base64 runs. Other code pages put "?" for a character they lack.
+        const bool unicode = codePage == 65000 || codePage == 65001;
         std::vector<unsigned char> le(count * 2);
         for (size_t i = 0; i < count; ++i) {
-            le[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
-            le[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+            uint16_t u = static_cast<uint16_t>(units[i]);
+            if (unicode && u >= 0xD800 && u <= 0xDFFF) {
+                const bool pairStart = u <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+                const bool pairEnd = u >= 0xDC00 && i > 0 && units[i - 1] >= 0xD800 && units[i - 1] <= 0xDBFF;
+                if (!pairStart && !pairEnd) u = 0xFFFD;
+            }
+            le[2 * i] = static_cast<unsigned char>(u & 0xFF);
+            le[2 * i + 1] = static_cast<unsigned char>(u >> 8);
         }
-        std::string bad = "?";
-        if (codePage == 65001) bad = "\xEF\xBF\xBD";
-        if (codePage == 65000) bad = "+//0-";
+        const std::string bad = "?";
         std::string out;
         if (!Convert(cd.get(), le.data(), le.size(), 2, bad, out)) return false;
         bytes.assign(out.begin(), out.end());

@@ -146,6 +146,17 @@ TEST(DetectEncoding, EdgeCasesOfPart31) {
     }
 }
 
+TEST(DetectEncoding, Kernels) {
+    // Which kernels this machine checks against the reference (the portable one always).
+    std::string list;
+    for (DetectKernel k : kKernels)
+        if (DetectKernelAvailable(k)) list += std::string(KernelName(k)) + " ";
+    RecordProperty("kernels", list);
+    std::printf("kernels checked here: %s\n", list.c_str());
+    EXPECT_TRUE(DetectKernelAvailable(DetectKernel::Portable));
+    EXPECT_TRUE(DetectKernelAvailable(DetectDefaultKernel()));
+}
+
 TEST(DetectEncoding, NegativeLengthIsEmpty) {
     const unsigned char b[] = {0x00, 0x41};
     EXPECT_EQ(DetectEncoding(b, -1), ENC_ANSI);

@@ -247,6 +247,9 @@ TEST_F(TextFileTest, WriteEdgeCases) {
         {TXT("あ"), ENC_EUC_JP, "A4 A2"},
         {TXT("あ"), ENC_ISO_2022_JP, "1B 24 42 24 22 1B 28 42"},
         {TXT("あ"), ENC_UTF8, "E3 81 82"},
+        // A lone surrogate in UTF-8 becomes U+FFFD; a pair is one character.
+        {Text{TXT('a'), static_cast<TextUnit>(0xD800), TXT('b')}, ENC_UTF8, "61 EF BF BD 62"},
+        {Text{static_cast<TextUnit>(0xD83D), static_cast<TextUnit>(0xDE00)}, ENC_UTF8, "F0 9F 98 80"},
     };
     for (const WriteRow& row : rows)
         EXPECT_EQ(WriteAndGet(row.text, row.code), Hex(row.hex)) << "code " << row.code << " " << row.hex;
