@@ -2,6 +2,7 @@
 // opening a leaf's entry in the editor on a double-click, and releasing the items' records when
 // the panel goes.
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <vector>
@@ -30,10 +31,45 @@ private:
     HWND m_hWnd;
 };
 
+// A tree-view control keeps sending its notifications to the window it was made in, whatever its
+// parent is later (Wine's does). The tree that the dialog made would report double-clicks to the
+// dialog, which is gone once the panel is built. So the panel makes a twin of it (same class,
+// styles, id, text, place and font) as its own child, and the moved one goes. Should the twin not
+// be made, the moved tree stays: the panel shows its favourites either way.
+HWND TreeReportingTo(HWND hWndBar, HWND hWndMoved) {
+    if (!hWndMoved) return nullptr;
+    const auto atom = static_cast<ATOM>(GetClassLongPtrW(hWndMoved, GCW_ATOM));
+    RECT rc = {};
+    if (!atom || !GetWindowRect(hWndMoved, &rc)) return hWndMoved;
+    MapWindowPoints(nullptr, hWndBar, reinterpret_cast<POINT*>(&rc), 2);
+    wchar_t text[64] = {};
+    GetWindowTextW(hWndMoved, text, 64);
+    HWND hWndTwin = CreateWindowExW(
+        static_cast<DWORD>(GetWindowLongPtrW(hWndMoved, GWL_EXSTYLE)), MAKEINTATOM(atom), text,
+        static_cast<DWORD>(GetWindowLongPtrW(hWndMoved, GWL_STYLE)), rc.left, rc.top, rc.right - rc.left,
+        rc.bottom - rc.top, hWndBar, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(GetDlgCtrlID(hWndMoved))),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hWndMoved, GWLP_HINSTANCE)), nullptr);
+    if (!hWndTwin) return hWndMoved;
+    SendMessageW(hWndTwin, WM_SETFONT, static_cast<WPARAM>(SendMessageW(hWndMoved, WM_GETFONT, 0, 0)), FALSE);
+    SetWindowPos(hWndTwin, hWndMoved, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(hWndMoved);
+    return hWndTwin;
+}
+
+// Whether pt lies on the item's label as the tree draws it (the rectangle it highlights). The hit
+// test of some tree-view controls (Wine's) leaves out the label's margins, so an empty label could
+// never be hit at all.
+bool OnDrawnLabel(HWND hWndTree, HTREEITEM hItem, POINT pt) {
+    RECT rc = {};
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    std::memcpy(&rc, &hItem, sizeof hItem);
+    return SendMessageW(hWndTree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rc)) && PtInRect(&rc, pt);
+}
+
 }  // namespace
 
 LRESULT CCustomBar::OnInitDialog() {
-    m_hWndTree = GetDlgItem(m_hWnd, IDC_FAVORITES_TREE);
+    m_hWndTree = TreeReportingTo(m_hWnd, GetDlgItem(m_hWnd, IDC_FAVORITES_TREE));
     LoadFavorites();
     return TRUE;
 }
@@ -61,7 +97,7 @@ LRESULT CCustomBar::OnTreeDblClk() {
     TVHITTESTINFO hit = {};
     hit.pt = pt;
     const auto hItem = reinterpret_cast<HTREEITEM>(SendMessageW(m_hWndTree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (!hItem || !(hit.flags & TVHT_ONITEM)) return 0;
+    if (!hItem || !((hit.flags & TVHT_ONITEM) || OnDrawnLabel(m_hWndTree, hItem, pt))) return 0;
     const TreeViewOutline tree(m_hWndTree);
     if (tree.FirstChild(hItem)) return 0;
     const CFavoriteItem* record = tree.Record(hItem);

@@ -6,6 +6,7 @@
 
 #include "Host.h"
 #include "HostLog.h"
+#include "HostTreePanel.h"
 
 namespace {
 
@@ -157,7 +158,11 @@ const CommandSpec kCommands[] = {
          SetWindowPos(f.hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
      }},
     {L"bar-info", 1, 1, false, [](const Command& c, ScriptState&, int) { LogBarInfo(FrameArg(c, 0)); }},
-    // dump-tree N: the items of frame N's panel tree (added with the tree panel).
+    {L"dump-tree", 1, 1, false, [](const Command& c, ScriptState&, int) { LogTreeItems(FrameArg(c, 0)); }},
+    {L"click-item", 4, 4, false, [](const Command& c, ScriptState&, int) {
+         ClickTreeItem(FrameArg(c, 0), Number(c.args[1]), c.args[2], Number(c.args[3]));
+     }},
+    {L"key", 1, 1, false, [](const Command& c, ScriptState&, int) { PressKey(Number(c.args[0])); }},
     {L"gui-count", 0, 1, false, [](const Command& c, ScriptState&, int) {
          LogGuiCounts(c.args.empty() ? std::wstring() : c.args[0]);
      }},
