@@ -143,9 +143,8 @@ TEST_F(ModuleLifetimeTest, AttachReadsTheShiftJisIniAndDetachLeavesItUntouched) 
 TEST_F(ModuleLifetimeTest, DirtyStoreIsWrittenAtDetachInItsEncodingUtf8WhenNoneIsKnown) {
     for (TextEncoding encoding : {ENC_UTF8, ENC_UNKNOWN, ENC_BINARY, ENC_UTF16LE}) {
         SCOPED_TRACE(encoding);
+        // Each attach loads the same file again; the store keeps the same entries.
         ASSERT_TRUE(WriteBytes(m_pluginIni, m_sjis));
-        g_iniFile.m_sections.clear();
-        g_iniFile.m_mapSections.clear();
         Attach();
         ASSERT_NE(g_iniFile.SetValue(L"\u8868\u793A", L"\u5E45", L"300"), nullptr);
         g_iniFile.m_nEncoding = encoding;
@@ -165,8 +164,6 @@ TEST_F(ModuleLifetimeTest, DirtyStoreIsWrittenAtDetachInItsEncodingUtf8WhenNoneI
                   std::string::npos)
             << bytes;  // タイトル=お気に入り
     }
-    g_iniFile.m_sections.clear();
-    g_iniFile.m_mapSections.clear();
 }
 
 TEST_F(ModuleLifetimeTest, RegistryMakesOneInstancePerAnnouncedFrameAndForgetsClosedOnes) {
