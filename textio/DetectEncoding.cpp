@@ -1,4 +1,4 @@
-// Encoding detection (Part 3.1), written for speed; tests/textio/DetectEncodingReference.cpp holds
+// Encoding detection, written for speed; tests/textio/DetectEncodingReference.cpp holds
 // the literal version of the same rules, and the tests and the fuzz target compare the two.
 //
 // How this version differs in method (never in result) from the literal one:
@@ -20,7 +20,7 @@
 //    behaviour in C++). For every input on which the 32-bit figure does not overflow the result
 //    is the same.
 //
-// Shift_JIS lead bytes 0xFD, 0xFE and 0xFF (left open by Part 3.1): the Shift_JIS candidate takes
+// Shift_JIS lead bytes 0xFD, 0xFE and 0xFF (which the rules leave open): the Shift_JIS candidate takes
 // each of them as a single-byte character, without counting it and without retiring, because code
 // page 932 maps each of them as one byte (to U+F8F1..U+F8F3). The reference does the same.
 #include "DetectEncodingInternal.h"

@@ -1,7 +1,7 @@
-// ReadTextFile and WriteTextFile on Windows (Part 3.2); what happens between the file's bytes and
+// ReadTextFile and WriteTextFile on Windows; what happens between the file's bytes and
 // the text is in TextFileCore.cpp, shared with the native build.
 //
-// Deliberate differences from the Part, each a mended fault or a choice it leaves open:
+// Where this goes beyond the plain algorithm, each a mended fault or an open choice made:
 //  - The size comes from GetFileSizeEx (all 64 bits); a file of 2 GiB - 2 bytes or more is refused
 //    before anything is allocated or read (false, outputs unchanged).
 //  - A ReadFile that fails returns false (outputs unchanged) instead of taking zero bytes as the file.
@@ -31,6 +31,7 @@
 #include "TextFileCalls.h"
 #include "TextFileCore.h"
 #include "UniqueHandle.h"
+#include "settings/Paths.h"
 
 namespace textio {
 
@@ -102,11 +103,6 @@ public:
 
 bool HasZeroUnit(const Text& path) { return path.find(L'\0') != Text::npos; }
 
-// Part 4.1's IsExistingFile: something is at the path and it is not a folder.
-bool IsExistingFile(const Text& path) {
-    return PathFileExistsW(path.c_str()) && !PathIsDirectoryW(path.c_str());
-}
-
 // All of size bytes with WriteFile: one call unless the image is larger than a call can take.
 bool WriteAll(HANDLE file, const unsigned char* data, size_t size) {
     while (size > 0) {
@@ -152,7 +148,7 @@ bool WriteTextFile(const Text& path, const Text& text, TextEncoding encoding) {
         std::vector<unsigned char> image;
         if (!textio::EncodeTextImage(text, encoding, conv, image)) return false;
 
-        const Text folder = textio::FolderPartOfPath(path);
+        const Text folder = FolderOfPath(path);
         if (!folder.empty() && !(PathFileExistsW(folder.c_str()) && PathIsDirectoryW(folder.c_str())))
             SHCreateDirectory(nullptr, folder.c_str());  // its result is not looked at: the open tells
 

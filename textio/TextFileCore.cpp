@@ -136,11 +136,4 @@ bool EncodeTextImage(const Text& text, TextEncoding encoding, CodePageConverter&
     return true;
 }
 
-Text FolderPartOfPath(const Text& path) {
-    const size_t slash = path.find_last_of(TXT("\\/"));
-    if (slash != Text::npos) return path.substr(0, slash + 1);
-    if (path.size() >= 2 && path[1] == TXT(':')) return path.substr(0, 2);  // "C:name"
-    return Text();
-}
-
 }  // namespace textio

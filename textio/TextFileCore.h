@@ -1,5 +1,5 @@
 #pragma once
-// The platform-free part of ReadTextFile and WriteTextFile (Part 3.2): what to make of a file's
+// The platform-free part of ReadTextFile and WriteTextFile: what to make of a file's
 // bytes once they are in memory (byte order marks, UTF-16, the conversion, the ISO-2022-JP
 // fallback), and the bytes to write for a text. TextFile.cpp (Windows) and TextFilePosix.cpp
 // (native) do the file work around it and supply the code page conversions.
@@ -41,9 +41,5 @@ bool DecodeTextImage(unsigned char* image, size_t size, CodePageConverter& conv,
 // std::bad_alloc.
 bool EncodeTextImage(const Text& text, TextEncoding encoding, CodePageConverter& conv, std::vector<unsigned char>& image);
 inline bool Utf8MarkFor(TextEncoding encoding) { return encoding == ENC_UTF8_BOM; }
-
-// The drive and folder part of a path with its trailing separator ("\" or "/"); empty for a bare
-// file name. (Part 4.1's FolderOfPath belongs to settings/; this is the codec's own.)
-Text FolderPartOfPath(const Text& path);
 
 }  // namespace textio

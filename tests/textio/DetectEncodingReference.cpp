@@ -1,7 +1,7 @@
-// Part 3.1, step by step. Two choices the Part leaves open or cannot keep are made here exactly
-// as in textio/DetectEncoding.cpp:
+// The detector's rules, step by step. Two choices the rules leave open or cannot keep are made
+// here exactly as in textio/DetectEncoding.cpp:
 //  - Shift_JIS first bytes 0xFD-0xFF are single-byte characters (code page 932 maps them so).
-//  - utf7Score is 64-bit, so that no input can overflow it (the Part's 32-bit figure could wrap
+//  - utf7Score is 64-bit, so that no input can overflow it (a 32-bit figure could wrap
 //    for pathological inputs; for all others the result is the same). k × 6 is taken in 64 bits.
 #include "DetectEncodingReference.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The literal version of Part 3.1's DetectEncoding: the steps as the Part writes them, one byte at
+// The literal version of DetectEncoding: the rules as written, step by step, one byte at
 // a time, for the tests and the fuzz target to hold the fast version against.
 #include <cstdint>
 #include "textio/DetectEncoding.h"

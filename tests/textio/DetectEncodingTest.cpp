@@ -1,4 +1,4 @@
-// DetectEncoding and EncodingToCodePage (Part 3.1): every edge case the Part lists, in one table;
+// DetectEncoding and EncodingToCodePage: every listed edge case of the rules, in one table;
 // each row also holds the fast version against the literal reference, with every scan kernel that
 // this machine can run; then randomised inputs for the same comparison.
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ struct Row {
     const char* why;
 };
 
-// Part 3.1, "Edge cases worth testing", in its order; then the choice for Shift_JIS 0xFD-0xFF.
+// The listed edge cases of the rules, in their order; then the choice for Shift_JIS 0xFD-0xFF.
 const Row kEdgeCases[] = {
     {"", ENC_ANSI, "empty data"},
     {"41", ENC_ANSI, "A"},

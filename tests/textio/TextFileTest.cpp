@@ -1,5 +1,5 @@
-// ReadTextFile and WriteTextFile (Part 3.2) against real files: under Wine for the Windows build,
-// natively for the POSIX one. Part 3.2's edge cases are table rows; files in other encodings were
+// ReadTextFile and WriteTextFile against real files: under Wine for the Windows build,
+// natively for the POSIX one. The listed edge cases are table rows; files in other encodings were
 // made by iconv (tests/data/favorites via tools/make-examples.sh, tests/data/textio via its
 // make.sh). The mended faults have tests of their own, several through the Windows test seam.
 #include <gtest/gtest.h>
@@ -110,7 +110,7 @@ struct ReadRow {
 
 TEST_F(TextFileTest, ReadEdgeCases) {
     const ReadRow rows[] = {
-        // Part 3.2, "Edge cases worth testing".
+        // The listed edge cases of reading and writing.
         {"", true, TXT(""), ENC_ANSI, "empty file"},
         {"EF BB BF", true, TXT(""), ENC_UTF8_BOM, ""},
         {"FF FE", true, TXT(""), ENC_UTF16LE, ""},
@@ -276,7 +276,7 @@ TEST_F(TextFileTest, WritesTheBytesIconvWrites) {
 }
 
 TEST_F(TextFileTest, Utf7WithoutClosingMinusIsNotDetected) {
-    // iconv ends UTF-7 runs before a line break without "-"; Part 3.1 retires UTF-7 at such a run
+    // iconv ends UTF-7 runs before a line break without "-"; the detector retires UTF-7 at such a run
     // unless an earlier run was accepted, so this file reads as seven-bit ANSI text. (The
     // favourites in UTF-7 start with accepted runs and are detected; see above.)
     Text text;
