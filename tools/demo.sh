@@ -48,7 +48,7 @@ if [ ! -x "$check" ]; then
 fi
 (cd "$root/tests/data/favorites" && "$check" Favorites.*.txt)
 
-if "$check" --help 2>&1 | grep -q -- --outline; then
+if "$check" --help 2>&1 | grep -- --outline >/dev/null; then
   echo
   echo "== The tree the panel shows for dist/Favorites.txt (index, parent, depth, label, path)"
   "$check" --outline "$dist/Favorites.txt"

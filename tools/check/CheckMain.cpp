@@ -20,10 +20,11 @@ const CheckMode kModes[] = {
 };
 
 void Usage(CheckOutput& out) {
-    out.Error(AsciiToText("usage: shelfmap-check FILE...   (prints: code<TAB>name<TAB>path per file)"));
+    Text usage = AsciiToText("usage: shelfmap-check FILE...   the encoding of each file: code<TAB>name<TAB>path");
     for (const CheckMode* m = kModes; m->option; ++m)
-        out.Error(AsciiToText("       shelfmap-check ") + AsciiToText(m->option) + AsciiToText(" FILE   ") +
-                  AsciiToText(m->help));
+        usage += AsciiToText("\n       shelfmap-check ") + AsciiToText(m->option) + AsciiToText(" FILE   ") +
+                 AsciiToText(m->help);
+    out.Error(usage);
 }
 
 int Run(const std::vector<Text>& args) {
