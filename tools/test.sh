@@ -24,7 +24,7 @@ subdirs("$out/x64")
 subdirs("$out/native")
 CT
 
-export WINEPREFIX=$out/x64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$out/x64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=/usr/lib/wine/wineserver64
 command -v wineserver >/dev/null && wineserver=$(command -v wineserver)
