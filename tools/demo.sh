@@ -15,6 +15,8 @@ cp "$out/x86/plugin/Shelfmap.dll" "$dist/x86/"
 cp "$out/x64/plugin/Shelfmap.dll" "$dist/x64/"
 cp "$out/x86/tools/check/shelfmap-check.exe" "$dist/x86/"
 cp "$out/x64/tools/check/shelfmap-check.exe" "$dist/x64/"
+cp "$out/x86/tools/host/tarn-host.exe" "$dist/x86/"
+cp "$out/x64/tools/host/tarn-host.exe" "$dist/x64/"
 cp "$root/tests/data/favorites/Favorites.utf8.txt" "$dist/Favorites.txt"
 cat > "$dist/INSTALL.txt" <<'TXT'
 Shelfmap for the editor Tarn
@@ -32,6 +34,8 @@ Shelfmap for the editor Tarn
 shelfmap-check.exe FILE... tells which encoding Shelfmap reads a file in;
 shelfmap-check.exe --outline Favorites.txt prints the tree the panel will show;
 shelfmap-check.exe --ini Shelfmap.ini prints the settings as the plug-in keeps them.
+tarn-host.exe is a stand-in for the editor, to try the plug-in without it: put it beside
+Shelfmap.dll, Favorites.txt into Plugins\Shelfmap\ beside it, start it and choose Plugins > Shelfmap.
 TXT
 
 echo "== dist/"

@@ -3,7 +3,7 @@
 set -euo pipefail
 need=(cmake make g++ clang libclang-rt-14-dev
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-      wine wine64 xvfb xauth x11-apps imagemagick file
+      wine wine64 xvfb xauth x11-apps imagemagick file fonts-ipafont-gothic
       googletest libbenchmark-dev libuchardet-dev libicu-dev libinih-dev)
 missing=()
 for p in "${need[@]}"; do
