@@ -15,6 +15,11 @@ function(shelfmap_test name)
     set(T_WORKDIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
   add_test(NAME ${name} COMMAND ${name} ${T_ARGS} WORKING_DIRECTORY ${T_WORKDIR})
+  if(WIN32)
+    # Windows programs share one Wine desktop, and some click and type through SendInput: one at a
+    # time, so no test's input or focus lands in another's window.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop)
+  endif()
 endfunction()
 
 # shelfmap_fuzz(NAME SOURCES src... [LIBS lib...] [CORPUS dir] [SECONDS n])
