@@ -136,11 +136,15 @@ void CCustomBar::LoadFavorites() {
             builder.AddLine(piece);
             Text().swap(piece);
         }
+        // The whole tree expanded: the builder knows which items have children, in tree order, so
+        // no walk through the control is needed (the control may take time in proportion to its
+        // size for each message naming an item). Expanding a leaf would change nothing.
+        for (HTREEITEM hParent : builder.Parents())
+            SendMessageW(m_hWndTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(hParent));
     } catch (...) {
         // Out of memory part way: the items made so far keep their records, which WM_DESTROY
         // releases; the tree shows what was read.
     }
-    ExpandAll(tree.FirstRoot());
 }
 
 void CCustomBar::ExpandAll(HTREEITEM hItem) {

@@ -4,11 +4,11 @@
 // in-memory tree of the check tool and the tests, through a small tree interface:
 //
 //   using Item = ...;                        a handle; Item() is "no item"
-//   Item Insert(Item parent, const Text& label);   the new last child of parent (top level for
-//                                                  Item()), or Item() when the tree refused it
-//   bool Attach(Item item, std::unique_ptr<CFavoriteItem>& record);
-//                                            on success the tree owns the record and record is
-//                                            empty; on failure record still owns it
+//   Item Insert(Item parent, const Text& label, std::unique_ptr<CFavoriteItem>& record);
+//                                            the new last child of parent (top level for Item()),
+//                                            carrying the record, which the item then owns and
+//                                            record is empty; or Item() when the tree refused it,
+//                                            and record still owns the record
 //   CFavoriteItem* Record(Item item);        null when the item carries none
 //   Item FirstRoot(); Item FirstChild(Item); Item NextSibling(Item);
 #include <atomic>
@@ -59,7 +59,8 @@ constexpr size_t kMaxOutlineLevels = 256;
 
 // Places the lines of one file, in file order, into a tree. The parent of a line is the nearest
 // item with a smaller depth on the chain of the newest item and its ancestors; the chain is kept
-// here, so placing a line sends the tree nothing but the insertion and the attachment.
+// here, so placing a line sends the tree nothing but the insertion, which carries the record: a
+// tree-view control may take time in proportion to its size for every message naming an item.
 template <class Tree>
 class OutlineBuilder {
 public:
@@ -87,27 +88,36 @@ public:
         if (kept == kMaxOutlineLevels) --kept;
         const Item parent = kept > 0 ? m_chain[kept - 1].item : Item();
 
-        const Item item = m_tree.Insert(parent, label);
+        // Room first, so that nothing can fail once the tree holds the item.
+        if (kept > 0 && !m_chain[kept - 1].bHasChildren) m_parents.reserve(m_parents.size() + 1);
+        const Item item = m_tree.Insert(parent, label, record);
         if (!item) {
-            // Nothing to hang the next line on: it goes to the top level.
+            // The refused line's record is released with record. Nothing to hang the next line
+            // on: it goes to the top level.
             m_chain.clear();
             return item;
         }
         m_chain.resize(kept);
-        // An item whose record could not be attached still places the lines after it by the
-        // depth of its line, kept here; the record is released when record goes out of scope.
-        m_tree.Attach(item, record);
-        m_chain.push_back(Link{item, nDepth});
+        if (kept > 0 && !m_chain[kept - 1].bHasChildren) {
+            m_chain[kept - 1].bHasChildren = true;
+            m_parents.push_back(parent);
+        }
+        m_chain.push_back(Link{item, nDepth, false});
         return item;
     }
+
+    // The items that have children, in tree order: what expanding the whole tree has to expand.
+    const std::vector<Item>& Parents() const { return m_parents; }
 
 private:
     struct Link {
         Item item;
         int32_t nDepth;
+        bool bHasChildren;
     };
     Tree& m_tree;
     std::vector<Link> m_chain;  // the newest item and its ancestors, top level first
+    std::vector<Item> m_parents;
 };
 
 // Places every line of text into tree. An empty text makes no item (an empty file shows an empty

@@ -1,6 +1,6 @@
 #include "OutlineModel.h"
 
-OutlineModel::Item OutlineModel::Insert(Item parent, const Text& label) {
+OutlineModel::Item OutlineModel::Insert(Item parent, const Text& label, std::unique_ptr<CFavoriteItem>& record) {
     const size_t attempt = m_nInsertAttempts++;
     if (m_failInsert && m_failInsert(attempt)) return nullptr;
     Text copy = label;
@@ -17,12 +17,6 @@ OutlineModel::Item OutlineModel::Insert(Item parent, const Text& label) {
         first = &node;
     }
     last = &node;
+    node.record = std::move(record);
     return &node;
-}
-
-bool OutlineModel::Attach(Item item, std::unique_ptr<CFavoriteItem>& record) {
-    const size_t attempt = m_nAttachAttempts++;
-    if (!item || item->record || (m_failAttach && m_failAttach(attempt))) return false;
-    item->record = std::move(record);
-    return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory tree with the interface of Outline.h: what the panel would show, without a window.
 // The check tool prints it; the tests and the fuzzer check the placement on it. It can be told to
-// refuse insertions or attachments, the two failures a tree-view control may report.
+// refuse insertions, as a tree-view control may.
 #include <deque>
 #include <functional>
 #include <memory>
@@ -25,8 +25,7 @@ public:
     OutlineModel(const OutlineModel&) = delete;
     OutlineModel& operator=(const OutlineModel&) = delete;
 
-    Item Insert(Item parent, const Text& label);
-    bool Attach(Item item, std::unique_ptr<CFavoriteItem>& record);
+    Item Insert(Item parent, const Text& label, std::unique_ptr<CFavoriteItem>& record);
     CFavoriteItem* Record(Item item) const { return item ? item->record.get() : nullptr; }
     Item FirstRoot() const { return m_firstRoot; }
     Item FirstChild(Item item) const { return item ? item->firstChild : nullptr; }
@@ -41,12 +40,10 @@ public:
 
     // Failure injection, by attempt number from 0 (refused insertions count too).
     std::function<bool(size_t)> m_failInsert;
-    std::function<bool(size_t)> m_failAttach;
 
 private:
     std::deque<Node> m_nodes;  // stable addresses; freed without recursion
     Node* m_firstRoot = nullptr;
     Node* m_lastRoot = nullptr;
     size_t m_nInsertAttempts = 0;
-    size_t m_nAttachAttempts = 0;
 };

@@ -14,24 +14,22 @@ public:
 
     explicit TreeViewOutline(HWND hWndTree) noexcept : m_hWnd(hWndTree) {}
 
-    Item Insert(Item parent, const Text& label) const noexcept {
+    // The record goes in with the item, so an item never exists without it; the item owns it only
+    // once the control has made the item. The item starts as "expanded once": expanding it with
+    // TVM_EXPAND then notifies nobody, so filling a large tree does not cost two notifications
+    // per parent (which nobody handles) on top of the expansion itself.
+    Item Insert(Item parent, const Text& label, std::unique_ptr<CFavoriteItem>& record) const noexcept {
         TVINSERTSTRUCTW tvis = {};
         tvis.hParent = parent ? parent : TVI_ROOT;
         tvis.hInsertAfter = TVI_LAST;
-        tvis.item.mask = TVIF_TEXT;
+        tvis.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+        tvis.item.state = TVIS_EXPANDEDONCE;
+        tvis.item.stateMask = TVIS_EXPANDEDONCE;
         tvis.item.pszText = const_cast<LPWSTR>(label.c_str());
-        return reinterpret_cast<Item>(SendMessageW(m_hWnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tvis)));
-    }
-
-    // The item takes the record only when the control says it did.
-    bool Attach(Item item, std::unique_ptr<CFavoriteItem>& record) const noexcept {
-        TVITEMW tvi = {};
-        tvi.mask = TVIF_PARAM;
-        tvi.hItem = item;
-        tvi.lParam = reinterpret_cast<LPARAM>(record.get());
-        if (!SendMessageW(m_hWnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi))) return false;
-        record.release();
-        return true;
+        tvis.item.lParam = reinterpret_cast<LPARAM>(record.get());
+        const auto item = reinterpret_cast<Item>(SendMessageW(m_hWnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tvis)));
+        if (item) record.release();
+        return item;
     }
 
     CFavoriteItem* Record(Item item) const noexcept {

@@ -142,6 +142,35 @@ TEST_F(PanelTree, EveryItemCarriesOneRecordAndClosingReleasesEachOnceCollapsedOr
     }
 }
 
+TEST_F(PanelTree, ExpandAllOpensEveryItemBelowAndAfterTheOneGiven) {
+    WriteFavorites("A\r\n\tb\r\n\t\tc\r\n\t\t\td\r\nE\r\n\tf\r\n" + Rising(300));
+    Open();
+    const std::vector<HTREEITEM> items = Items();
+    const TreeViewOutline tree(m_bar.m_hWndTree);
+    auto expanded = [&](HTREEITEM h) {
+        return (SendMessageW(m_bar.m_hWndTree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(h), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    };
+    std::vector<HTREEITEM> parents;
+    for (HTREEITEM h : items)
+        if (tree.FirstChild(h)) parents.push_back(h);
+    ASSERT_EQ(parents.size(), 3u + 1u + 255u);
+    for (HTREEITEM h : parents) {
+        EXPECT_TRUE(expanded(h));
+        SendMessageW(m_bar.m_hWndTree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(h));
+    }
+    // From "b": b and its descendants open; A, before it and above it, stays shut, and so does
+    // everything after A's subtree.
+    m_bar.ExpandAll(items[1]);
+    EXPECT_FALSE(expanded(items[0]));
+    EXPECT_TRUE(expanded(items[1]));
+    EXPECT_TRUE(expanded(items[2]));
+    EXPECT_FALSE(expanded(items[4]));
+    // From the first top-level item: everything, 256 levels deep.
+    m_bar.ExpandAll(tree.FirstRoot());
+    for (HTREEITEM h : parents) EXPECT_TRUE(expanded(h));
+    m_bar.ExpandAll(nullptr);
+}
+
 TEST_F(PanelTree, FilesThatGiveAnEmptyTree) {
     enum Kind { kNone, kFile, kFolder };
     struct Case {
