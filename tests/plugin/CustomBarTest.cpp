@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "CustomBar.h"
-#include "GdiCount.h"
+#include "tools/host/GdiCount.h"
 
 namespace {
 

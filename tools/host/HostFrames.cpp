@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "GdiCount.h"
 #include "Host.h"
 #include "HostLog.h"
 
@@ -264,34 +265,6 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-// GDI objects of this process from the shared handle table the PEB points to, for systems whose
-// GetGuiResources reports nothing (Wine). type 0 counts all kinds.
-struct GdiHandleEntry {
-    uint64_t object;
-    uint32_t owner;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    uint64_t user;
-};
-
-int CountGdiHandles(uint8_t type) {
-#ifdef _WIN64
-    static_assert(sizeof(GdiHandleEntry) == 24, "the 64-bit handle table entry");
-    const unsigned char* peb = nullptr;
-    __asm__("movq %%gs:0x60, %0" : "=r"(peb));  // the PEB, from the TEB
-    auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + 0xF8);
-    if (!table) return -1;
-    int n = 0;
-    for (int i = 0; i < 0x10000; ++i)
-        if (table[i].type && (type == 0 || table[i].type == type)) ++n;
-    return n;
-#else
-    (void)type;
-    return -1;
-#endif
-}
-
 BOOL CALLBACK CountChild(HWND, LPARAM lParam) {
     ++*reinterpret_cast<int*>(lParam);
     return TRUE;
@@ -463,14 +436,14 @@ void LogGuiCounts(const std::wstring& label) {
     if (gdi == 0 && user == 0) {
         // Wine reports nothing: count GDI handles in the process's table and this process's windows.
         method = "handle-table";
-        int all = CountGdiHandles(0);
-        fonts = CountGdiHandles(0x0A);
+        int all = CountGdiObjects(0);
+        fonts = CountGdiObjects(kGdiFont);
         int windows = 0;
         EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&windows));
         gdi = all < 0 ? 0 : static_cast<DWORD>(all);
         user = static_cast<DWORD>(windows);
     } else {
-        fonts = CountGdiHandles(0x0A);
+        fonts = CountGdiObjects(kGdiFont);
     }
     int barFonts = 0;
     for (HFONT f : g_host.barFonts) barFonts += GetObjectType(f) == OBJ_FONT ? 1 : 0;
