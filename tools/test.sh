@@ -29,16 +29,18 @@ wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=/usr/lib/wine/wineserver64
 command -v wineserver >/dev/null && wineserver=$(command -v wineserver)
 mkdir -p "$WINEPREFIX"
-# One wineserver for the whole run, instead of one per test program (it answers 2 when one is
+# Make the prefix first, with a wineserver of its own that saves the registry when it ends; then
+# one wineserver for the whole run, instead of one per test program (it answers 2 when one is
 # running already, which is as good). Its helper processes (services, devices) are started here,
 # away from CTest's output pipes: started by a test program, they would inherit that test's pipe
 # and keep CTest waiting for it to close.
-"$wineserver" -p || true
-if [ -f "$WINEPREFIX/system.reg" ]; then
-  "$wine64" wineboot </dev/null >/dev/null 2>&1 || true
-else
+if [ ! -f "$WINEPREFIX/.shelfmap-ready" ]; then
   "$wine64" wineboot -i </dev/null >/dev/null 2>&1 || true
+  "$wineserver" -w || true
+  touch "$WINEPREFIX/.shelfmap-ready"
 fi
+"$wineserver" -p || true
+"$wine64" wineboot </dev/null >/dev/null 2>&1 || true
 set +e
 ctest --test-dir "$out/all" --output-on-failure -j "${SHELFMAP_JOBS:-$(nproc)}" "$@"
 rc=$?
